@@ -1,0 +1,191 @@
+// Code-page conversion on ICU: converter "windows-936" (which ICU resolves to
+// windows-936-2000) for GBK, "UTF-8" for UTF-8, Normalizer2 NFC for the
+// composition check.
+#include <unicode/ucnv.h>
+#include <unicode/unorm2.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "platform/codepage.h"
+
+namespace morvessa::platform {
+namespace {
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+const char* IcuName(CodePage codePage) { return codePage == CodePage::Gbk ? "windows-936" : "UTF-8"; }
+
+Converter OpenConverter(CodePage codePage) {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter converter(ucnv_open(IcuName(codePage), &status));
+  if (U_FAILURE(status)) return nullptr;
+  // Unmappable characters become "?" as the Windows default character does.
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  return converter;
+}
+
+// Plain ICU conversion of a whole input to UTF-16, with ICU's default
+// callbacks (U+FFFD for every ill-formed or undefined sequence).
+std::u16string IcuToUtf16(CodePage codePage, std::string_view input) {
+  if (input.empty()) return {};
+  Converter converter = OpenConverter(codePage);
+  if (!converter) return {};
+  std::u16string out(input.size() + 1, u'\0');  // never more units than bytes
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()),
+                                  static_cast<int32_t>(out.size()), input.data(),
+                                  static_cast<int32_t>(input.size()), &status);
+  if (U_FAILURE(status)) return {};
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+// GBK to UTF-16 is on the hot path of every regular-expression scan, so the
+// double-byte characters are looked up in a table that is filled once from
+// ICU itself. Bytes below 0x80 map to themselves. Every other byte sequence
+// the table does not cover (single high bytes, undefined pairs, a lone lead
+// byte at the end) is handed to ICU as a whole segment that ends before the
+// next byte below 0x40: such a byte is never a trail byte, so ICU's reading
+// of the segment is the same as its reading of the whole text.
+class GbkDecodeTable {
+ public:
+  GbkDecodeTable() {
+    Converter converter = OpenConverter(CodePage::Gbk);
+    if (!converter) return;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0; trail <= 0xFF; ++trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        UChar out[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_reset(converter.get());
+        const int32_t n = ucnv_toUChars(converter.get(), out, 4, pair, 2, &status);
+        // One unit from two bytes: ICU read the pair as one character.
+        if (U_SUCCESS(status) && n == 1) units_[Index(lead, trail)] = out[0];
+      }
+    }
+  }
+
+  // The UTF-16 unit of a double-byte character, or 0 when ICU must decide.
+  char16_t Lookup(unsigned char lead, unsigned char trail) const {
+    return lead >= 0x81 && lead <= 0xFE ? units_[Index(lead, trail)] : u'\0';
+  }
+
+ private:
+  static std::size_t Index(int lead, int trail) { return static_cast<std::size_t>((lead - 0x81) * 256 + trail); }
+  std::array<char16_t, 126 * 256> units_{};
+};
+
+const GbkDecodeTable& DecodeTable() {
+  static const GbkDecodeTable table;  // immutable once built; a pure cache
+  return table;
+}
+
+std::u16string FastGbkToUtf16(std::string_view gbk) {
+  const GbkDecodeTable& table = DecodeTable();
+  std::u16string out(gbk.size(), u'\0');
+  std::size_t written = 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
+  const std::size_t size = gbk.size();
+  std::size_t i = 0;
+  while (i < size) {
+    const unsigned char b = bytes[i];
+    if (b < 0x80) {
+      out[written++] = static_cast<char16_t>(b);
+      ++i;
+      continue;
+    }
+    if (i + 1 < size) {
+      const char16_t unit = table.Lookup(b, bytes[i + 1]);
+      if (unit != u'\0') {
+        out[written++] = unit;
+        i += 2;
+        continue;
+      }
+    }
+    std::size_t end = i + 1;
+    while (end < size && bytes[end] >= 0x40) ++end;
+    const std::u16string segment = IcuToUtf16(CodePage::Gbk, gbk.substr(i, end - i));
+    if (written + segment.size() > out.size()) out.resize(written + segment.size());
+    out.replace(written, segment.size(), segment);
+    written += segment.size();
+    i = end;
+  }
+  out.resize(written);
+  return out;
+}
+
+std::u16string ComposeNfc(std::u16string_view input) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
+  if (U_FAILURE(status)) return std::u16string(input);
+  std::u16string out(input.size() + 16, u'\0');
+  int32_t n = unorm2_normalize(nfc, reinterpret_cast<const UChar*>(input.data()), static_cast<int32_t>(input.size()),
+                               reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    status = U_ZERO_ERROR;
+    out.assign(static_cast<std::size_t>(n), u'\0');
+    n = unorm2_normalize(nfc, reinterpret_cast<const UChar*>(input.data()), static_cast<int32_t>(input.size()),
+                         reinterpret_cast<UChar*>(out.data()), n, &status);
+  }
+  if (U_FAILURE(status)) return std::u16string(input);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+std::string IcuFromUtf16(CodePage codePage, std::u16string_view input) {
+  if (input.empty()) return {};
+  Converter converter = OpenConverter(codePage);
+  if (!converter) return {};
+  std::string out(input.size() * 4 + 4, '\0');  // at most 3 UTF-8 bytes or 2 GBK bytes a unit
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+                                    reinterpret_cast<const UChar*>(input.data()), static_cast<int32_t>(input.size()),
+                                    &status);
+  if (U_FAILURE(status)) return {};
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+template <typename Unit>
+int CopyOut(const std::basic_string<Unit>& converted, Unit* out, int outCapacity) {
+  const auto needed = static_cast<int>(converted.size());
+  if (out == nullptr) return needed;
+  if (outCapacity < needed) return 0;
+  std::copy(converted.begin(), converted.end(), out);
+  return needed;
+}
+
+}  // namespace
+
+std::u16string GbkToUtf16(std::string_view gbk) { return FastGbkToUtf16(gbk); }
+
+std::u16string Utf8ToUtf16(std::string_view utf8) { return IcuToUtf16(CodePage::Utf8, utf8); }
+
+std::string Utf16ToGbk(std::u16string_view utf16, bool compositeCheck) {
+  if (!compositeCheck) return IcuFromUtf16(CodePage::Gbk, utf16);
+  return IcuFromUtf16(CodePage::Gbk, ComposeNfc(utf16));
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) { return IcuFromUtf16(CodePage::Utf8, utf16); }
+
+int MultiByteToWide(CodePage codePage, std::string_view input, char16_t* out, int outCapacity) {
+  const std::u16string converted = codePage == CodePage::Gbk ? GbkToUtf16(input) : Utf8ToUtf16(input);
+  return CopyOut(converted, out, outCapacity);
+}
+
+int WideToMultiByte(CodePage codePage, bool compositeCheck, std::u16string_view input, char* out, int outCapacity) {
+  std::string converted;
+  if (codePage == CodePage::Gbk) {
+    converted = Utf16ToGbk(input, compositeCheck);
+  } else {
+    converted = compositeCheck ? Utf16ToUtf8(ComposeNfc(input)) : Utf16ToUtf8(input);
+  }
+  return CopyOut(converted, out, outCapacity);
+}
+
+}  // namespace morvessa::platform
