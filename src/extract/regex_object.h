@@ -7,7 +7,12 @@
 // turn them into byte offsets of the GBK target.
 //
 // No operation throws or reports an error: a failed engine step yields the
-// empty value of its kind (empty text, 0, no match).
+// empty value of its kind (empty text, 0, no match). A pattern that
+// backtracks without end is stopped by the engine's limits; Create then
+// returns false, as for a pattern the engine rejects.
+//
+// The object raises the calling thread's regex initialisation count while it
+// lives (platform/regex_engine.h): construct and destroy it on one thread.
 #pragma once
 
 #include <memory>
@@ -34,11 +39,15 @@ class RegexObject {
   // The target of the last Create with its matches replaced.
   Text Replace(const Text& replacement);
   int MatchCount() const;
-  // Text of match `n` (1-based). When `wantPosition`, `position` receives its
-  // 0-based byte offset in the target (-2 when it cannot be found).
+  // Text of match `n` (1-based); empty text when there is no such match.
+  // When `wantPosition`, `position` receives the 0-based byte offset in the
+  // target where the match starts (the target's length for an empty match at
+  // its end), or -2 when there is no such match. Otherwise `position` keeps
+  // what the caller put there.
   Text MatchText(int n, int& position, bool wantPosition = false) const;
   // Text of group `k` (1-based) of match `n` (1-based); an unmatched group is
-  // the empty text.
+  // the empty text. `position` as for MatchText, for the group: -2 also when
+  // the group took no part in the match.
   Text SubmatchText(int n, int k, int& position, bool wantPosition = false) const;
   // Number of groups, counted on the first match.
   int SubmatchCount() const;
