@@ -1,0 +1,1 @@
+morvessa_add_test(regex_engine_test SOURCES regex_engine_test.cpp LIBS morvessa_regex_engine Threads::Threads)
