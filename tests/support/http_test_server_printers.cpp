@@ -4,11 +4,11 @@
 
 namespace morvessa::testing {
 
-void PrintTo(const RecordedRequest& request, std::ostream* out) {
+std::ostream& operator<<(std::ostream& out, const RecordedRequest& request) {
   // The raw bytes, quoted and escaped by the framework, so that CR, LF and
   // non-ASCII bytes stay visible.
-  *out << "request on connection " << request.connection << ": "
-       << ::testing::PrintToString(request.raw);
+  return out << "request on connection " << request.connection << ": "
+             << ::testing::PrintToString(request.raw);
 }
 
 }  // namespace morvessa::testing

@@ -1,5 +1,6 @@
 // Readable test output for the HTTP test server's records: a failed
-// expectation on a RecordedRequest shows the request as it arrived.
+// expectation shows the request as it arrived, e.g.
+//   EXPECT_EQ(request.Header("Cookie"), "a=1") << request;
 #pragma once
 
 #include <ostream>
@@ -8,6 +9,6 @@
 
 namespace morvessa::testing {
 
-void PrintTo(const RecordedRequest& request, std::ostream* out);
+std::ostream& operator<<(std::ostream& out, const RecordedRequest& request);
 
 }  // namespace morvessa::testing
