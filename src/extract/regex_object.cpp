@@ -1,6 +1,7 @@
 #include "extract/regex_object.h"
 
 #include <climits>
+#include <exception>
 #include <optional>
 
 #include "extract/text_between.h"
@@ -107,8 +108,14 @@ bool RegexObject::Create(const Text& pattern, const Text& target, bool caseSensi
     (void)engine->SetProperty("Multiline", multiline);
     (void)engine->SetProperty("Singleline", true);
     (void)engine->SetProperty("Global", global);
-    engine->SetPattern(ToEngine(expandQuotes ? ExpandQuotes(pattern) : pattern));
-    state_->matches = engine->Execute(ToEngine(target));
+    try {
+      engine->SetPattern(ToEngine(expandQuotes ? ExpandQuotes(pattern) : pattern));
+      state_->matches = engine->Execute(ToEngine(target));
+    } catch (const std::exception&) {
+      // Converting an enormous target can run out of memory: that is a
+      // failed Execute, not an error to pass on.
+      state_->matches.reset();
+    }
   }
   state_->lastTarget = target;
   state_->walkedUnits = state_->walkedBytes = 0;
@@ -122,8 +129,12 @@ Text RegexObject::GetPattern() const {
 
 Text RegexObject::Replace(const Text& replacement) {
   if (!state_->engine) return {};
-  const auto replaced = state_->engine->Replace(ToEngine(state_->lastTarget), ToEngine(replacement));
-  return replaced ? FromEngine(*replaced) : Text();
+  try {
+    const auto replaced = state_->engine->Replace(ToEngine(state_->lastTarget), ToEngine(replacement));
+    return replaced ? FromEngine(*replaced) : Text();
+  } catch (const std::exception&) {
+    return {};  // out of memory on an enormous target
+  }
 }
 
 int RegexObject::MatchCount() const { return state_->matches ? state_->matches->Count() : 0; }

@@ -4,6 +4,7 @@
 #include "platform/regex_engine.h"
 
 #include <climits>
+#include <exception>
 
 #include "platform/regex_dialect.h"
 #include "platform/regex_pcre2.h"
@@ -125,15 +126,20 @@ std::shared_ptr<ScanResult> RegexEngine::Scan(std::u16string_view subject, bool 
   return scan;
 }
 
-std::shared_ptr<const RegexMatchCollection> RegexEngine::Execute(std::u16string subject) const {
+// Execute, Replace and Test catch what allocation may throw (a subject of
+// hundreds of megabytes) and answer with their empty value instead.
+
+std::shared_ptr<const RegexMatchCollection> RegexEngine::Execute(std::u16string subject) const try {
   auto scan = Scan(subject, global_);
   if (!scan) return nullptr;
   scan->subject = std::move(subject);
   return std::make_shared<const RegexMatchCollection>(std::move(scan));
+} catch (const std::exception&) {
+  return nullptr;
 }
 
 std::optional<std::u16string> RegexEngine::Replace(std::u16string_view subject,
-                                                   std::u16string_view replacement) const {
+                                                   std::u16string_view replacement) const try {
   const auto scan = Scan(subject, global_);
   if (!scan) return std::nullopt;
   std::u16string out;
@@ -147,12 +153,16 @@ std::optional<std::u16string> RegexEngine::Replace(std::u16string_view subject,
   }
   out += subject.substr(copied);
   return out;
+} catch (const std::exception&) {
+  return std::nullopt;
 }
 
-std::optional<bool> RegexEngine::Test(std::u16string_view subject) const {
+std::optional<bool> RegexEngine::Test(std::u16string_view subject) const try {
   const auto scan = Scan(subject, false);
   if (!scan) return std::nullopt;
   return scan->MatchCount() > 0;
+} catch (const std::exception&) {
+  return std::nullopt;
 }
 
 }  // namespace morvessa::platform

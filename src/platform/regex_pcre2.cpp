@@ -143,8 +143,8 @@ std::optional<std::vector<std::size_t>> ScanMatches(const CompiledPattern& patte
     if (rc == PCRE2_ERROR_NOMATCH) break;
     if (rc < 0) return std::nullopt;  // invalid UTF-16, match/heap/JIT-stack limit, out of memory
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
-    // Groups beyond the highest one that took part are left stale by PCRE2:
-    // report them as unset.
+    // rc is one more than the highest pair that was set; PCRE2 marks the
+    // pairs beyond it unset, and so do we without reading them.
     for (std::size_t pair = 0; pair < pairs; ++pair) {
       const bool set = pair < static_cast<std::size_t>(rc);
       offsets.push_back(set ? ovector[2 * pair] : kUnsetOffset);
