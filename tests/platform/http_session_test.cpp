@@ -29,7 +29,7 @@ struct Exchange {
   std::string headers;
 };
 
-struct RequestSpec {
+struct RequestPlan {
   std::string verb = "GET";
   std::string objectName = "/";
   std::uint32_t flags = kPlainFlags;
@@ -42,18 +42,18 @@ struct RequestSpec {
 
 // One request through all the layer's handles, the body read 1024 bytes at a
 // time, as the fetch does.
-Exchange Perform(int port, const RequestSpec& spec) {
+Exchange Perform(int port, const RequestPlan& plan) {
   Exchange exchange;
-  auto session = HttpSession::Open("TestAgent/1.0", spec.proxyList, spec.timeouts);
+  auto session = HttpSession::Open("TestAgent/1.0", plan.proxyList, plan.timeouts);
   EXPECT_NE(session, nullptr);
   if (!session) return exchange;
-  auto connection = session->Connect(spec.host, port);
+  auto connection = session->Connect(plan.host, port);
   EXPECT_NE(connection, nullptr);
   if (!connection) return exchange;
-  auto request = connection->OpenRequest(spec.verb, spec.objectName, "HTTP/1.1", spec.flags);
+  auto request = connection->OpenRequest(plan.verb, plan.objectName, "HTTP/1.1", plan.flags);
   EXPECT_NE(request, nullptr);
   if (!request) return exchange;
-  exchange.sent = request->Send(spec.headerBlock, spec.body ? &*spec.body : nullptr);
+  exchange.sent = request->Send(plan.headerBlock, plan.body ? &*plan.body : nullptr);
   std::uint8_t piece[1024];
   while (const std::size_t count = request->Read(piece, sizeof piece)) {
     EXPECT_LE(count, sizeof piece);
@@ -75,12 +75,12 @@ Reply Ok(const std::string& body, const std::string& extraHeaders = "") {
 
 TEST(HttpSessionTest, RequestGoesOutWithAgentHeaderBlockAndBody) {
   HttpTestServer server([](const RecordedRequest&) { return Ok("done"); });
-  RequestSpec spec;
-  spec.verb = "POST";
-  spec.objectName = "/form a?x=&y=\xC9\xF1";
-  spec.headerBlock = "Accept: text/html\r\nX-Empty:\r\nContent-Type: text/plain";
-  spec.body = Bytes("k=v");
-  const Exchange exchange = Perform(server.Port(), spec);
+  RequestPlan plan;
+  plan.verb = "POST";
+  plan.objectName = "/form a?x=&y=\xC9\xF1";
+  plan.headerBlock = "Accept: text/html\r\nX-Empty:\r\nContent-Type: text/plain";
+  plan.body = Bytes("k=v");
+  const Exchange exchange = Perform(server.Port(), plan);
   EXPECT_TRUE(exchange.sent);
   EXPECT_EQ(exchange.body, "done");
 
@@ -100,9 +100,9 @@ TEST(HttpSessionTest, RequestGoesOutWithAgentHeaderBlockAndBody) {
 
 TEST(HttpSessionTest, GetWithABodySendsTheBodyUnderTheGetVerb) {
   HttpTestServer server([](const RecordedRequest&) { return Ok(""); });
-  RequestSpec spec;
-  spec.body = Bytes(std::string("a\0b", 3));
-  Perform(server.Port(), spec);
+  RequestPlan plan;
+  plan.body = Bytes(std::string("a\0b", 3));
+  Perform(server.Port(), plan);
   ASSERT_EQ(server.RequestCount(), 1u);
   EXPECT_EQ(server.Requests()[0].requestLine, "GET / HTTP/1.1");
   EXPECT_EQ(server.Requests()[0].body, std::string("a\0b", 3));
@@ -156,15 +156,15 @@ TEST(HttpSessionTest, RedirectsAreFollowedUnlessTheRequestSaysNot) {
     }
     return Ok("second");
   });
-  RequestSpec spec;
-  spec.objectName = "/start";
-  const Exchange followed = Perform(server.Port(), spec);
+  RequestPlan plan;
+  plan.objectName = "/start";
+  const Exchange followed = Perform(server.Port(), plan);
   EXPECT_EQ(followed.body, "second");
   EXPECT_EQ(followed.headers, "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n");
   EXPECT_EQ(server.RequestCount(), 2u);
 
-  spec.flags |= http_flags::kNoAutoRedirect;
-  const Exchange stopped = Perform(server.Port(), spec);
+  plan.flags |= http_flags::kNoAutoRedirect;
+  const Exchange stopped = Perform(server.Port(), plan);
   EXPECT_EQ(stopped.body, "first");
   EXPECT_EQ(stopped.headers, "HTTP/1.1 302 Found\r\nLocation: /end\r\nContent-Length: 5\r\n\r\n");
   EXPECT_EQ(server.RequestCount(), 3u);
@@ -176,18 +176,18 @@ TEST(HttpSessionTest, ProcessCookieStoreIsSharedExceptByNoCookiesRequests) {
     if (request.requestLine == "GET /set-private HTTP/1.1") return Ok("", "Set-Cookie: privateTest=2; Path=/\r\n");
     return Ok("");
   });
-  RequestSpec spec;
-  spec.objectName = "/set";
-  Perform(server.Port(), spec);  // stored...
-  spec.objectName = "/next";
-  Perform(server.Port(), spec);  // ...and sent again by a later request
+  RequestPlan plan;
+  plan.objectName = "/set";
+  Perform(server.Port(), plan);  // stored...
+  plan.objectName = "/next";
+  Perform(server.Port(), plan);  // ...and sent again by a later request
 
-  RequestSpec noCookies = spec;
+  RequestPlan noCookies = plan;
   noCookies.flags |= http_flags::kNoCookies;
   noCookies.objectName = "/set-private";
   noCookies.headerBlock = "Cookie: own=1";
   Perform(server.Port(), noCookies);  // sends only its own, stores nothing
-  Perform(server.Port(), spec);
+  Perform(server.Port(), plan);
 
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 4u);
@@ -199,11 +199,11 @@ TEST(HttpSessionTest, ProcessCookieStoreIsSharedExceptByNoCookiesRequests) {
 
 TEST(HttpSessionTest, ProxyListSendsPlainHttpThroughTheProxy) {
   HttpTestServer proxy([](const RecordedRequest&) { return Ok("from proxy"); });
-  RequestSpec spec;
-  spec.host = "origin.invalid";
-  spec.objectName = "/page?a=1";
-  spec.proxyList = "http=127.0.0.1:" + std::to_string(proxy.Port());
-  const Exchange exchange = Perform(80, spec);
+  RequestPlan plan;
+  plan.host = "origin.invalid";
+  plan.objectName = "/page?a=1";
+  plan.proxyList = "http=127.0.0.1:" + std::to_string(proxy.Port());
+  const Exchange exchange = Perform(80, plan);
   EXPECT_EQ(exchange.body, "from proxy");
   ASSERT_EQ(proxy.RequestCount(), 1u);
   EXPECT_EQ(proxy.Requests()[0].requestLine, "GET http://origin.invalid/page?a=1 HTTP/1.1");

@@ -168,14 +168,17 @@ TEST(FetchPageTest, MovedPermanentlyReFetchesAtTargetPlusOldPath) {
   });
   target = server.Url("/new");
   const Text url = server.Url("/old/p?q=1");
-  Text headers, location, responseHeaders;
-  const Text page = FetchPageWithin(kQuick, url, 0, "", nullptr, nullptr, &headers, &location, true, nullptr,
+  Text cookies = "k=v", headers, location, responseHeaders;
+  const Text page = FetchPageWithin(kQuick, url, 0, "", &cookies, nullptr, &headers, &location, true, nullptr,
                                     nullptr, &responseHeaders);
   EXPECT_EQ(page, "moved here");
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].requestLine, "GET /new/old/p?q=1 HTTP/1.1");
-  EXPECT_EQ(requests[1].Header("Referer"), url);  // the completed block goes on
+  // The completed block goes on: same Referer, and the merged cookie text in
+  // a further Cookie line after the first request's one.
+  EXPECT_EQ(requests[1].Header("Referer"), url);
+  EXPECT_EQ(requests[1].Headers("Cookie"), (std::vector<std::string>{"k=v", "k=v"})) << requests[1];
   EXPECT_EQ(responseHeaders, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n");
   EXPECT_EQ(location, responseHeaders);  // cleared for the re-fetch, which named none
 }
