@@ -84,14 +84,26 @@ struct RegexEngine::CompiledCache {
   bool ignoreCase = false;
   bool multiline = false;
   CompiledPatternPtr compiled;  // null when PCRE2 rejected the pattern
+
+  bool Fits(const std::u16string& otherPattern, bool otherIgnoreCase, bool otherMultiline) const {
+    return pattern == otherPattern && ignoreCase == otherIgnoreCase && multiline == otherMultiline;
+  }
 };
+
+// A new engine for every query runs the same pattern, and compiling it (with
+// the JIT) costs more than scanning a page of 10 KB; so the last compiled
+// pattern is kept per thread. Engines never share anything across threads.
+std::shared_ptr<const RegexEngine::CompiledCache>& RegexEngine::LastCompiledOnThread() {
+  thread_local std::shared_ptr<const CompiledCache> lastCompiled;
+  return lastCompiled;
+}
 
 std::shared_ptr<RegexEngine> RegexEngine::Create() {
   if (RegexThreadInitCount() <= 0) return nullptr;
-  return std::make_shared<RegexEngine>();
+  return std::make_shared<RegexEngine>(ConstructionKey());
 }
 
-RegexEngine::RegexEngine() = default;
+RegexEngine::RegexEngine(ConstructionKey) {}
 RegexEngine::~RegexEngine() = default;
 
 bool RegexEngine::SetProperty(std::string_view name, bool value) {
@@ -108,14 +120,17 @@ bool RegexEngine::SetProperty(std::string_view name, bool value) {
 }
 
 std::shared_ptr<ScanResult> RegexEngine::Scan(std::u16string_view subject, bool global) const {
-  if (!cache_ || cache_->pattern != pattern_ || cache_->ignoreCase != ignoreCase_ ||
-      cache_->multiline != multiline_) {
-    auto fresh = std::make_unique<CompiledCache>();
-    fresh->pattern = pattern_;
-    fresh->ignoreCase = ignoreCase_;
-    fresh->multiline = multiline_;
-    fresh->compiled = CompilePattern(pattern_, ignoreCase_, multiline_);
-    cache_ = std::move(fresh);
+  if (!cache_ || !cache_->Fits(pattern_, ignoreCase_, multiline_)) {
+    if (LastCompiledOnThread() && LastCompiledOnThread()->Fits(pattern_, ignoreCase_, multiline_)) {
+      cache_ = LastCompiledOnThread();
+    } else {
+      auto fresh = std::make_shared<CompiledCache>();
+      fresh->pattern = pattern_;
+      fresh->ignoreCase = ignoreCase_;
+      fresh->multiline = multiline_;
+      fresh->compiled = CompilePattern(pattern_, ignoreCase_, multiline_);
+      cache_ = LastCompiledOnThread() = std::move(fresh);
+    }
   }
   if (!cache_->compiled) return nullptr;
   auto offsets = ScanMatches(*cache_->compiled, subject, global);

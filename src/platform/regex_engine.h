@@ -96,7 +96,12 @@ class RegexEngine {
   // pattern; null when the calling thread holds no initialisation.
   static std::shared_ptr<RegexEngine> Create();
 
-  RegexEngine();
+  // Only Create can make the key, so every engine goes through its check.
+  class ConstructionKey {
+    friend class RegexEngine;
+    ConstructionKey() = default;
+  };
+  explicit RegexEngine(ConstructionKey);
   ~RegexEngine();
   RegexEngine(const RegexEngine&) = delete;
   RegexEngine& operator=(const RegexEngine&) = delete;
@@ -129,13 +134,15 @@ class RegexEngine {
 
  private:
   struct CompiledCache;
+  // The last pattern compiled on the calling thread, by whichever engine.
+  static std::shared_ptr<const CompiledCache>& LastCompiledOnThread();
   std::shared_ptr<ScanResult> Scan(std::u16string_view subject, bool global) const;
 
   bool ignoreCase_ = false;
   bool multiline_ = false;
   bool global_ = false;
   std::u16string pattern_;
-  mutable std::unique_ptr<CompiledCache> cache_;  // the last compiled pattern; a pure cache
+  mutable std::shared_ptr<const CompiledCache> cache_;  // the last compiled pattern; a pure cache
 };
 
 }  // namespace morvessa::platform
