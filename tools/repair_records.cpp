@@ -29,6 +29,13 @@ std::vector<std::string> SplitPieces(const std::string& text) {
 }
 
 // True when `line` starts with `keyword` and a colon; `rest` gets what follows.
+// `utf8` in GBK; false when a character has no GBK form (the conversion
+// would serve "?" in its place).
+bool ToGbk(const std::string& utf8, Text& gbk) {
+  gbk = Gbk(utf8);
+  return GbkToUtf8(gbk) == utf8;
+}
+
 bool TakeKeyword(const std::string& line, const std::string& keyword, std::string& rest) {
   if (line.compare(0, keyword.size(), keyword) != 0 || line.size() <= keyword.size() ||
       line[keyword.size()] != ':') {
@@ -56,21 +63,29 @@ bool ParseRepairRecords(const std::string& utf8Content, RepairRecords& records, 
     if (trimmed.empty() || trimmed.front() == '#') continue;
     if (!IsValidUtf8(trimmed)) return fail("not valid UTF-8");
     std::string rest;
+    std::vector<Text> pieces;
+    auto toGbk = [&pieces](const std::vector<std::string>& utf8Pieces) {
+      pieces.assign(utf8Pieces.size(), Text());
+      for (std::size_t i = 0; i < utf8Pieces.size(); ++i) {
+        if (!ToGbk(utf8Pieces[i], pieces[i])) return false;
+      }
+      return true;
+    };
     if (TakeKeyword(trimmed, "repair", rest)) {
-      const auto pieces = SplitPieces(rest);
+      if (!toGbk(SplitPieces(rest))) return fail("a character that GBK cannot write");
       if (pieces.size() != 5) return fail("a repair line needs LOT | PHONE | SUMMARY1 | SUMMARY2 | SUMMARY3");
       if (pieces[0].empty() || pieces[1].empty()) return fail("LOT and PHONE must not be empty");
-      auto key = std::make_pair(Gbk(pieces[0]), Gbk(pieces[1]));
+      const auto key = std::make_pair(pieces[0], pieces[1]);
       if (records.count(key) != 0) return fail("this LOT and PHONE are listed twice");
       current = &records[key];
-      current->summary1 = Gbk(pieces[2]);
-      current->summary2 = Gbk(pieces[3]);
-      current->summary3 = Gbk(pieces[4]);
+      current->summary1 = pieces[2];
+      current->summary2 = pieces[3];
+      current->summary3 = pieces[4];
     } else if (TakeKeyword(trimmed, "entry", rest)) {
       if (current == nullptr) return fail("an entry line before the first repair line");
-      const auto pieces = SplitPieces(rest);
+      if (!toGbk(SplitPieces(rest))) return fail("a character that GBK cannot write");
       if (pieces.size() != 2) return fail("an entry line needs DATE | PROGRESS");
-      current->entries.push_back({Gbk(pieces[0]), Gbk(pieces[1])});
+      current->entries.push_back({pieces[0], pieces[1]});
     } else {
       return fail("expected \"repair:\", \"entry:\", a comment or a blank line");
     }

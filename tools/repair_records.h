@@ -12,7 +12,8 @@
 // blanks at both ends; blanks inside a piece stay, so a LOT may hold one. A
 // progress text is served as written: the client shows an entry only when
 // its text holds "。", so leave it out to show an entry the client skips.
-// PHONE is compared with the request's Param exactly.
+// PHONE is compared with the request's Param exactly. Every character must
+// have a GBK form: the server speaks GBK only.
 #pragma once
 
 #include <map>

@@ -301,23 +301,36 @@ TEST(DemoServerTest, ShippedSampleRecordsAreServed) {
   EXPECT_EQ(server.Stop(), 0);
 }
 
-TEST(DemoServerTest, MalformedRecordsFileIsRefused) {
-  char path[] = "/tmp/morvessa-bad-records-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string content = "entry: 2026-01-01 | before any repair。\n";
-  ASSERT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-  close(fd);
-  int err[2];
-  ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
-  const pid_t pid = Spawn({MORVESSA_DEMO_SERVER_EXE, "--port", "0", "--records", path}, {}, -1, err[1]);
-  close(err[1]);
-  EXPECT_EQ(ExitStatus(pid), 2);
-  char buffer[512] = {};
-  const ssize_t n = read(err[0], buffer, sizeof buffer - 1);
-  close(err[0]);
-  std::remove(path);
-  EXPECT_NE(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0).find("line 1:"), std::string::npos);
+TEST(DemoServerTest, MalformedRecordsFilesAreRefused) {
+  struct Case {
+    std::string content;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"entry: 2026-01-01 | before any repair。\n", "line 1: an entry line before"},
+      {"# fine\nrepair: R1 | 111111 | R1 | K\n", "line 2: a repair line needs"},
+      {"repair: R1 | 111111 | R1 | K | S\nentry: 2026-01-01 | 😀。\n", "line 2: a character that GBK cannot write"},
+      {"repair: R1 | 111111 | R1 | K | S\nrepair: R1 | 111111 | R1 | K | S\n", "line 2: this LOT and PHONE"},
+      {"repair: R1 | 111111 | R1 | K | S\nstatus: done\n", "line 2: expected"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    char path[] = "/tmp/morvessa-bad-records-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, c.content.data(), c.content.size()), static_cast<ssize_t>(c.content.size()));
+    close(fd);
+    int err[2];
+    ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
+    const pid_t pid = Spawn({MORVESSA_DEMO_SERVER_EXE, "--port", "0", "--records", path}, {}, -1, err[1]);
+    close(err[1]);
+    EXPECT_EQ(ExitStatus(pid), 2);
+    char buffer[512] = {};
+    const ssize_t n = read(err[0], buffer, sizeof buffer - 1);
+    close(err[0]);
+    std::remove(path);
+    EXPECT_NE(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0).find(c.error), std::string::npos) << buffer;
+  }
 }
 
 }  // namespace
