@@ -43,10 +43,10 @@ struct RegexObject::State {
   }
 
   // The byte offset in lastTarget of the character at code-unit `units`, when
-  // every character before it is a well-formed one: a byte below 0x80 (one
-  // unit) or a lead byte 81..FE with a trail byte 40..FE other than 7F (one
-  // unit). Other byte sequences convert to a number of units that only the
-  // converter knows.
+  // every character before it is a well-formed one, each of which converts to
+  // one unit: a byte below 0x80, the single bytes 80 and FF, or a lead byte
+  // 81..FE with a trail byte 40..FE other than 7F. Other byte sequences
+  // convert to a number of units that only the converter knows.
   std::optional<std::size_t> ByteOffsetOfUnit(std::size_t units) const {
     if (units < walkedUnits) walkedUnits = walkedBytes = 0;
     const auto* bytes = reinterpret_cast<const unsigned char*>(lastTarget.data());
@@ -54,7 +54,7 @@ struct RegexObject::State {
     while (walkedUnits < units) {
       if (walkedBytes >= size) return std::nullopt;
       const unsigned char lead = bytes[walkedBytes];
-      if (lead < 0x80) {
+      if (lead < 0x81 || lead == 0xFF) {
         walkedBytes += 1;
       } else if (lead >= 0x81 && lead <= 0xFE && walkedBytes + 1 < size && bytes[walkedBytes + 1] >= 0x40 &&
                  bytes[walkedBytes + 1] <= 0xFE && bytes[walkedBytes + 1] != 0x7F) {

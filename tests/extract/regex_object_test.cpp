@@ -186,9 +186,14 @@ INSTANTIATE_TEST_SUITE_P(
         PositionCase{"GroupZero", "(a)", "a", 1, -1, "", -2},
         PositionCase{"GroupBeyondCount", "(a)", "a", 1, 2, "", -2},
         PositionCase{"GroupMostNegative", "(a)", "a", 1, INT_MIN, "", -2},
-        // FF is not a GBK character: the walk cannot count past it, and the
-        // text is searched from the engine's index instead.
-        PositionCase{"AfterBytesThatAreNotGbk", "b", "\xFF" "ab", 1, 0, "b", 2}),
+        // 80 and FF are single-byte characters of the code page.
+        PositionCase{"AfterSingleByteHighCharacters", "b", "\x80\xFF" "ab", 1, 0, "b", 3},
+        // 81 30 is no character: the walk cannot count past it, and the text
+        // is searched from the engine's index instead.
+        PositionCase{"AfterBytesThatAreNotGbk", "b", "\x81" "0ab", 1, 0, "b", 3},
+        // A lead byte without a valid trail byte reaches the engine as U+FFFD,
+        // which comes back as "?": a text that does not stand in the target.
+        PositionCase{"MatchOfBytesThatAreNotGbk", "^.", "\x81" "0", 1, 0, "?", -2}),
     [](const testing::TestParamInfo<PositionCase>& info) { return std::string(info.param.name); });
 
 TEST(RegexObjectTest, PositionIsWrittenOnlyWhenWanted) {
