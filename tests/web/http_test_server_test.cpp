@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 namespace morvessa::testing {
 namespace {
@@ -27,6 +29,11 @@ class RawClient {
   }
   ~RawClient() { close(fd_); }
   bool Connected() const { return connected_; }
+  // True when bytes (or the end of the stream) arrive within `ms`.
+  bool ReadableWithin(int ms) const {
+    pollfd ready{fd_, POLLIN, 0};
+    return poll(&ready, 1, ms) == 1;
+  }
   void Send(const std::string& bytes) { ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
   // Reads until `count` bytes arrived or the stream ends; errno of a failed
   // read is left in `error`.
@@ -112,6 +119,20 @@ TEST(HttpTestServerTest, DestructionEndsAStall) {
     client.Send("GET / HTTP/1.1\r\n\r\n");
     EXPECT_EQ(client.Receive(17), "HTTP/1.1 200 OK\r\n");
   }  // the server goes first while the client still holds the connection
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(HttpTestServerTest, DelayHoldsTheReplyBackUntilDestruction) {
+  const auto start = std::chrono::steady_clock::now();
+  {
+    HttpTestServer server([](const RecordedRequest&) {
+      return Reply{"HTTP/1.1 200 OK\r\n\r\n", AfterReply::Close, std::chrono::minutes(1)};
+    });
+    RawClient client(server.Port());
+    client.Send("GET / HTTP/1.1\r\n\r\n");
+    while (server.RequestCount() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(client.ReadableWithin(200));  // received, but not answered yet
+  }  // destruction cuts the minute short
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
