@@ -21,7 +21,7 @@ const Text& QueryProgressPattern() {
 // A page of about `size` bytes: a summary row, then progress entries (about
 // 170 bytes each, so a 10 MB page holds some 60,000 of them) with CR LF lines.
 Text MakePage(std::size_t size) {
-  Text page = Gbk("<html>\r\n<tr CLASS=\"text\">\r\n    <td align=\"center\">神舟笔记本</td>\r\n"
+  Text page = Gbk("<html>\r\n<tr CLASS=\"text\">\r\n    <td align=\"center\">笔记本电脑</td>\r\n"
                   "    <td align=\"left\">屏幕维修</td>\r\n    <td align=\"cneter\">已完成</td>\r\n");
   const Text texts[] = {Gbk("您的电脑已到达维修中心，正在检测。"), Gbk("维修完成，已经寄出，请注意查收。"),
                         Gbk("配件已到货。")};

@@ -14,9 +14,10 @@
 // write. An unusable pattern is reported when the engine runs it (Execute,
 // Replace, Test), not when Pattern is written.
 //
-// Threads: an engine can only be created on a thread that holds a
-// RegexThreadInit (the stand-in for per-thread COM initialisation). Objects
-// of this layer are not synchronised; use each on one thread.
+// Threads: an engine can only be created on a thread whose initialisation
+// count is above zero (RegexThreadInit, or InitializeRegexThread); owners
+// raise it for their lifetime. Objects of this layer are not synchronised;
+// use each on one thread.
 #pragma once
 
 #include <cstddef>

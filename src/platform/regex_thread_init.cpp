@@ -1,6 +1,5 @@
-// The per-thread initialisation count that stands in for COM's: objects that
-// use the engine raise it for their lifetime, and engines are only handed out
-// while it is above zero.
+// The per-thread initialisation count: objects that use the engine raise it
+// for their lifetime, and engines are only handed out while it is above zero.
 #include "platform/regex_engine.h"
 
 namespace morvessa::platform {
