@@ -61,9 +61,11 @@ pid_t Spawn(std::vector<std::string> argv, const std::vector<std::string>& extra
   return pid;
 }
 
+// Waits for `pid` to end; -1 when it did not start or did not exit normally.
 int ExitStatus(pid_t pid) {
+  if (pid <= 0) return -1;
   int raw = 0;
-  waitpid(pid, &raw, 0);
+  if (waitpid(pid, &raw, 0) != pid) return -1;
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
@@ -113,13 +115,18 @@ class DemoServer {
   }
 
   ~DemoServer() {
+    Stop();
     if (output_ >= 0) close(output_);
   }
 
-  // Stops the server with SIGTERM; its exit status (0 when it stopped cleanly).
+  // Stops the server with SIGTERM; its exit status (0 when it stopped
+  // cleanly), -1 when it was not running.
   int Stop() {
+    if (pid_ <= 0) return -1;
     kill(pid_, SIGTERM);
-    return ExitStatus(pid_);
+    const int status = ExitStatus(pid_);
+    pid_ = -1;
+    return status;
   }
 
   // "127.0.0.1:PORT"; empty when the server did not start.
