@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/regex_engine.h"
 #include "support/http_test_server.h"
 #include "support/recording_window.h"
 #include "textops/gbk.h"
@@ -294,6 +295,41 @@ TEST_F(QueryTest, EntriesThePatternRejectsAreSkipped) {
                                                    {"2026-11-12 08:00", Gbk("已签收。")}};
   EXPECT_EQ(window_.rows, expected);
   EXPECT_EQ(window_.caption, Caption(record.summary1, record.summary2, record.summary3, 4));
+}
+
+// The run's regular-expression object (which holds the thread's engine
+// initialisation) exists before the list is emptied and is gone when the run
+// ends, on the message paths as on the others.
+TEST_F(QueryTest, EngineInitialisationIsBalancedOnEveryPath) {
+  struct CountingWindow : RecordingWindow {
+    int countAtDeleteAllRows = -1;
+    void DeleteAllRows() override {
+      countAtDeleteAllRows = platform::RegexThreadInitCount();
+      RecordingWindow::DeleteAllRows();
+    }
+  };
+  struct Case {
+    std::string name;
+    Text lot, phone, page;
+  };
+  const std::vector<Case> cases = {
+      {"LOT empty", "", "135790", ""},
+      {"phone short", "R1", "1357", ""},
+      {"not found", "R1", "135790", NotFoundAnswer()},
+      {"entries", "R1", "135790", BuildRepairPage(ThreeEntries())},
+      {"other page", "R1", "135790", "<html></html>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Serve(c.page);
+    CountingWindow window;
+    window.lot = c.lot;
+    window.phone = c.phone;
+    const int before = platform::RegexThreadInitCount();
+    QueryCommand(window, "127.0.0.1:" + std::to_string(server_.Port()));
+    EXPECT_EQ(window.countAtDeleteAllRows, before + 1);
+    EXPECT_EQ(platform::RegexThreadInitCount(), before);
+  }
 }
 
 TEST_F(QueryTest, SecondRunReplacesTheFirst) {
