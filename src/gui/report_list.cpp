@@ -35,12 +35,32 @@ ReportList::ReportList(QWidget* parent) : QTableWidget(0, 2, parent) {
   // Tab leaves the list instead of walking its cells.
   setTabKeyNavigation(false);
 
-  // The selection is shown only while the list has the focus.
-  QPalette colours = palette();
-  colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Inactive, QPalette::Base));
-  colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   colours.color(QPalette::Inactive, QPalette::Text));
+  focusedColours_ = palette();
+  showSelection(false);
+}
+
+void ReportList::showSelection(bool shown) {
+  if (shown) {
+    setPalette(focusedColours_);
+    return;
+  }
+  QPalette colours = focusedColours_;
+  for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+    colours.setColor(group, QPalette::Highlight, colours.color(group, QPalette::Base));
+    colours.setColor(group, QPalette::HighlightedText, colours.color(group, QPalette::Text));
+  }
   setPalette(colours);
+}
+
+// The selection is shown only while the list has the focus.
+void ReportList::focusInEvent(QFocusEvent* event) {
+  showSelection(true);
+  QTableWidget::focusInEvent(event);
+}
+
+void ReportList::focusOutEvent(QFocusEvent* event) {
+  showSelection(false);
+  QTableWidget::focusOutEvent(event);
 }
 
 void ReportList::deleteAllRows() { setRowCount(0); }

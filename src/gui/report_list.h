@@ -20,6 +20,16 @@ class ReportList : public QTableWidget {
   // has dragged it. A cell outside the list is ignored.
   void setCellText(int row, int column, const QString& text);
   QString cellText(int row, int column) const;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  // Draws the selected row highlighted, or like any other row.
+  void showSelection(bool shown);
+
+  QPalette focusedColours_;
 };
 
 }  // namespace morvessa::gui

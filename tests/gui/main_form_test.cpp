@@ -126,6 +126,23 @@ class MainFormTest : public QObject {
     QVERIFY(!list->horizontalHeader()->sectionsClickable());
   }
 
+  void selectedRowIsHighlightedOnlyWhileTheListHasTheFocus() {
+    MainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* list = form.reportList();
+    list->setCellText(list->appendRow(), 0, "2026-11-02");
+    list->setFocus();
+    list->selectRow(0);
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    auto highlighted = [&] { return list->viewport()->grab().toImage().pixelColor(300, 4) == highlight; };
+    QVERIFY(highlighted());
+    form.lotEdit()->setFocus();
+    QVERIFY(!highlighted());
+    list->setFocus();
+    QVERIFY(highlighted());
+  }
+
   void tabAndShiftTabVisitTheControlsInOrderAndWrap() {
     MainForm form;
     form.show();
