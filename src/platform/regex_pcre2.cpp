@@ -65,7 +65,11 @@ using MatchContext = std::unique_ptr<pcre2_match_context, MatchContextFree>;
 using MatchData = std::unique_ptr<pcre2_match_data, MatchDataFree>;
 using JitStack = std::unique_ptr<pcre2_jit_stack, JitStackFree>;
 
-PCRE2_SPTR16 Units(std::u16string_view text) { return reinterpret_cast<PCRE2_SPTR16>(text.data()); }
+// PCRE2 refuses a null pointer even with length 0, which an empty view may
+// carry.
+PCRE2_SPTR16 Units(std::u16string_view text) {
+  return reinterpret_cast<PCRE2_SPTR16>(text.data() != nullptr ? text.data() : u"");
+}
 
 bool IsLeadSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsTrailSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

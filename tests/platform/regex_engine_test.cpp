@@ -118,6 +118,7 @@ TEST_F(RegexEngineTest, UnusablePatternIsReportedWhenRunNotWhenWritten) {
   EXPECT_FALSE(engine->Test(u"(").has_value());
   engine->SetPattern(u"\\(");
   EXPECT_EQ(engine->Test(u"("), std::optional<bool>(true));
+  EXPECT_EQ(engine->Test(std::u16string_view()), std::optional<bool>(false));
 }
 
 TEST_F(RegexEngineTest, PropertyWritesByNameAndNoSingleline) {
