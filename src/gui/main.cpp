@@ -27,6 +27,8 @@ int main(int argc, char* argv[]) {
   int qtArgc = argc > 0 ? 1 : 0;
   char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
   QApplication application(qtArgc, qtArgv);
+  // Lets the desktop match the window with morvessa.desktop and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("morvessa"));
 
   const morvessa::Text server = morvessa::QueryServerFromEnvironment();
   const morvessa::DirectoryProvider settingsDirectory = [] { return morvessa::ProgramDirectory(); };
