@@ -97,12 +97,14 @@ void ShowRepairRecord(MainWindow& window, RegexObject& regex, const Text& page) 
                /*expandQuotes=*/true);
   const int count = regex.MatchCount();
   int unusedPosition = 0;
+  Text caption;  // reused, so that a page of many entries does not allocate one per entry
   for (int entry = 1; entry <= count; ++entry) {
     const int row = window.AppendRow();
     window.SetCellText(row, kDateColumn, regex.SubmatchText(entry, 1, unusedPosition));
     window.SetCellText(row, kProgressColumn, regex.SubmatchText(entry, 2, unusedPosition));
     // Written once per entry, so that it ends by showing the number of entries.
-    window.SetSummaryCaption(captionHead + IntToText(entry) + kCaptionTail);
+    caption.assign(captionHead).append(IntToText(entry)).append(kCaptionTail);
+    window.SetSummaryCaption(caption);
   }
 }
 
