@@ -29,15 +29,33 @@ Converter OpenConverter(CodePage codePage) {
   return converter;
 }
 
+// Opening a converter costs more than converting a short text, and short
+// texts (match groups, constants) are converted often; so each thread keeps
+// one open converter per code page and resets it before every use.
+UConverter* CachedConverter(CodePage codePage) {
+  thread_local Converter gbk = OpenConverter(CodePage::Gbk);
+  thread_local Converter utf8 = OpenConverter(CodePage::Utf8);
+  UConverter* converter = codePage == CodePage::Gbk ? gbk.get() : utf8.get();
+  if (converter != nullptr) ucnv_reset(converter);
+  return converter;
+}
+
+bool IsAscii(std::u16string_view text) {
+  for (const char16_t unit : text) {
+    if (unit >= 0x80) return false;
+  }
+  return true;
+}
+
 // Plain ICU conversion of a whole input to UTF-16, with ICU's default
 // callbacks (U+FFFD for every ill-formed or undefined sequence).
 std::u16string IcuToUtf16(CodePage codePage, std::string_view input) {
   if (input.empty()) return {};
-  Converter converter = OpenConverter(codePage);
-  if (!converter) return {};
+  UConverter* converter = CachedConverter(codePage);
+  if (converter == nullptr) return {};
   std::u16string out(input.size() + 1, u'\0');  // never more units than bytes
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t n = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()),
+  const int32_t n = ucnv_toUChars(converter, reinterpret_cast<UChar*>(out.data()),
                                   static_cast<int32_t>(out.size()), input.data(),
                                   static_cast<int32_t>(input.size()), &status);
   if (U_FAILURE(status)) return {};
@@ -139,11 +157,12 @@ std::u16string ComposeNfc(std::u16string_view input) {
 
 std::string IcuFromUtf16(CodePage codePage, std::u16string_view input) {
   if (input.empty()) return {};
-  Converter converter = OpenConverter(codePage);
-  if (!converter) return {};
+  if (IsAscii(input)) return std::string(input.begin(), input.end());  // same bytes in both code pages
+  UConverter* converter = CachedConverter(codePage);
+  if (converter == nullptr) return {};
   std::string out(input.size() * 4 + 4, '\0');  // at most 3 UTF-8 bytes or 2 GBK bytes a unit
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t n = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+  const int32_t n = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
                                     reinterpret_cast<const UChar*>(input.data()), static_cast<int32_t>(input.size()),
                                     &status);
   if (U_FAILURE(status)) return {};
