@@ -1,6 +1,9 @@
 #include "gui/report_list.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
 #include <limits>
 
 namespace morvessa::gui {
@@ -90,6 +93,28 @@ void ReportList::setCellText(int row, int column, const QString& text) {
 QString ReportList::cellText(int row, int column) const {
   const QTableWidgetItem* cell = item(row, column);
   return cell ? cell->text() : QString();
+}
+
+}  // namespace morvessa::gui
+
+namespace morvessa::gui {
+
+bool ReportList::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) {
+    return QTableWidget::viewportEvent(event);
+  }
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+  const QRect cell = visualRect(index);
+  // The item delegate keeps a margin on both sides of the text.
+  const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+  if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + margins > cell.width()) {
+    QToolTip::showText(help->globalPos(), text, viewport(), cell);
+  } else {
+    QToolTip::hideText();
+  }
+  return true;
 }
 
 }  // namespace morvessa::gui

@@ -24,6 +24,8 @@ class ReportList : public QTableWidget {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // A cell whose text is cut off shows its whole text as a tooltip.
+  bool viewportEvent(QEvent* event) override;
 
  private:
   // Draws the selected row highlighted, or like any other row.

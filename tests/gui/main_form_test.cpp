@@ -2,6 +2,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
+#include <QToolTip>
 #include <QtTest>
 
 #include "gui/main_form.h"
@@ -141,6 +142,26 @@ class MainFormTest : public QObject {
     QVERIFY(!highlighted());
     list->setFocus();
     QVERIFY(highlighted());
+  }
+
+  // Only a cell whose text does not fit shows a tooltip, with the whole text.
+  void cutCellTextShowsAsTooltip() {
+    MainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* list = form.reportList();
+    const int row = list->appendRow();
+    const QString longDate = QString("2026-11-02 09:41:17 ").repeated(4);
+    list->setCellText(row, 0, longDate);
+    list->setCellText(row, 1, "short");
+    auto tipAt = [&](int column) {
+      const QPoint pos = list->visualRect(list->model()->index(row, column)).center();
+      QHelpEvent help(QEvent::ToolTip, pos, list->viewport()->mapToGlobal(pos));
+      QApplication::sendEvent(list->viewport(), &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipAt(1), QString());
+    QCOMPARE(tipAt(0), longDate);
   }
 
   void tabAndShiftTabVisitTheControlsInOrderAndWrap() {
