@@ -85,7 +85,7 @@ Options:
 
 Plain output (UTF-8): the summary line, then one line per progress entry,
 date and progress text separated by a tab. A message goes to standard error
-as its title, ": " and its text.
+as its title, ": " and its text, with --json too.
 
 JSON output: exactly one object on standard output,
   {"summary": SUMMARY, "rows": [{"date": ..., "progress": ...}, ...],
