@@ -70,8 +70,10 @@ the last six digits of the registered phone number, exactly as the window's
 query button does, and prints the answer.
 
 Arguments:
-  LOT                  the repair LOT number, sent as typed (blanks and "&"
-                       included; nothing is trimmed or escaped)
+  LOT                  the repair LOT number, put into the URL as typed:
+                       nothing is trimmed, "&" stays "&" (so it starts a
+                       further query key), and only bytes that HTTP cannot
+                       carry, such as blanks, are escaped on the wire
   PHONE                the last six digits of the phone number; fewer than
                        six bytes are refused, more are sent in full
   Both are read as UTF-8 and converted to GBK, the encoding the server uses.
