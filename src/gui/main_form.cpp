@@ -49,6 +49,7 @@ MainForm::MainForm(QWidget* parent)
 
   // The LOT box takes text of any length, from the user and the program.
   lotEdit_->setMaxLength(std::numeric_limits<int>::max());
+  // Text comes in by typing and pasting; neither box takes dropped text.
   lotEdit_->setAcceptDrops(false);
   // Not a default button: Enter must not click it.
   queryButton_->setAutoDefault(false);
