@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "app/query_command.h"
+
 namespace {
 
 struct ProcessResult {
@@ -168,7 +170,7 @@ const char kRecords[] =
     "entry: 2026-12-01 | 已登记。\n"
     "repair: R000 | 111111 | R000 | K | S\n";
 
-const std::string kSearchPath = "/RmaTrace/GK_Search_hasee.Asp";
+const std::string kSearchPath = morvessa::kQueryPagePath;
 
 class QueryCliTest : public ::testing::Test {
  protected:

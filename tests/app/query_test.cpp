@@ -96,7 +96,7 @@ class QueryTest : public ::testing::Test {
 TEST_F(QueryTest, FixedTextsHaveTheServersExactBytes) {
   EXPECT_EQ(NotFoundAnswer().size(), 108u);
   EXPECT_EQ(ProgressPattern().size(), 87u);
-  EXPECT_EQ(QueryUrlPrefix("h:1"), "http://h:1/RmaTrace/GK_Search_hasee.Asp?LOT=");
+  EXPECT_EQ(QueryUrlPrefix("h:1"), std::string("http://h:1") + kQueryPagePath + "?LOT=");
 }
 
 // Each input check stops the run with its message, after the list has been
@@ -152,7 +152,7 @@ TEST_F(QueryTest, InputsReachTheServerAsTyped) {
     Run();
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_EQ(window_.rows.size(), 3u);
-    EXPECT_EQ(DecodedTarget(), std::string("/RmaTrace/GK_Search_hasee.Asp?LOT=") + c.lot +
+    EXPECT_EQ(DecodedTarget(), std::string(kQueryPagePath) + "?LOT=" + c.lot +
                                    "&Type=Tel&Param=" + c.phone);
     const std::string line = server_.Requests().back().requestLine;
     EXPECT_EQ(line.find("%26"), std::string::npos) << line;
