@@ -4,11 +4,11 @@
 #include <unicode/ucnv.h>
 #include <unicode/unorm2.h>
 
-#include <array>
 #include <memory>
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/gbk_tables.h"
 
 namespace morvessa::platform {
 namespace {
@@ -64,47 +64,14 @@ std::u16string IcuToUtf16(CodePage codePage, std::string_view input) {
 }
 
 // GBK to UTF-16 is on the hot path of every regular-expression scan, so the
-// double-byte characters are looked up in a table that is filled once from
-// ICU itself. Bytes below 0x80 map to themselves. Every other byte sequence
-// the table does not cover (single high bytes, undefined pairs, a lone lead
-// byte at the end) is handed to ICU as a whole segment that ends before the
-// next byte below 0x40: such a byte is never a trail byte, so ICU's reading
-// of the segment is the same as its reading of the whole text.
-class GbkDecodeTable {
- public:
-  GbkDecodeTable() {
-    Converter converter = OpenConverter(CodePage::Gbk);
-    if (!converter) return;
-    for (int lead = 0x81; lead <= 0xFE; ++lead) {
-      for (int trail = 0; trail <= 0xFF; ++trail) {
-        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        UChar out[4];
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_reset(converter.get());
-        const int32_t n = ucnv_toUChars(converter.get(), out, 4, pair, 2, &status);
-        // One unit from two bytes: ICU read the pair as one character.
-        if (U_SUCCESS(status) && n == 1) units_[Index(lead, trail)] = out[0];
-      }
-    }
-  }
-
-  // The UTF-16 unit of a double-byte character, or 0 when ICU must decide.
-  char16_t Lookup(unsigned char lead, unsigned char trail) const {
-    return lead >= 0x81 && lead <= 0xFE ? units_[Index(lead, trail)] : u'\0';
-  }
-
- private:
-  static std::size_t Index(int lead, int trail) { return static_cast<std::size_t>((lead - 0x81) * 256 + trail); }
-  std::array<char16_t, 126 * 256> units_{};
-};
-
-const GbkDecodeTable& DecodeTable() {
-  static const GbkDecodeTable table;  // immutable once built; a pure cache
-  return table;
-}
-
+// double-byte characters are looked up in GbkTables. Bytes below 0x80 map to
+// themselves. Every other byte sequence the table does not cover (single high
+// bytes, undefined pairs, a lone lead byte at the end) is handed to ICU as a
+// whole segment that ends before the next byte below 0x40: such a byte is
+// never a trail byte, so ICU's reading of the segment is the same as its
+// reading of the whole text.
 std::u16string FastGbkToUtf16(std::string_view gbk) {
-  const GbkDecodeTable& table = DecodeTable();
+  const GbkTables& tables = GbkTables::Get();
   std::u16string out(gbk.size(), u'\0');
   std::size_t written = 0;
   const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
@@ -118,7 +85,7 @@ std::u16string FastGbkToUtf16(std::string_view gbk) {
       continue;
     }
     if (i + 1 < size) {
-      const char16_t unit = table.Lookup(b, bytes[i + 1]);
+      const char16_t unit = tables.Decode(b, bytes[i + 1]);
       if (unit != u'\0') {
         out[written++] = unit;
         i += 2;
@@ -170,6 +137,36 @@ std::string IcuFromUtf16(CodePage codePage, std::u16string_view input) {
   return out;
 }
 
+// UTF-16 to GBK the same way: ASCII and the characters of GbkTables
+// directly, every run of other units (unmapped characters, surrogates) by ICU.
+// Code page 936 has no shift states, so a run converts alone as it would in
+// the whole text; keeping the run whole keeps surrogate pairs together.
+std::string FastUtf16ToGbk(std::u16string_view utf16) {
+  const GbkTables& tables = GbkTables::Get();
+  std::string out;
+  out.reserve(utf16.size() * 2);
+  std::size_t i = 0;
+  while (i < utf16.size()) {
+    const char16_t unit = utf16[i];
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+      ++i;
+      continue;
+    }
+    if (const std::uint16_t bytes = tables.Encode(unit); bytes != 0) {
+      if (bytes >= 0x100) out.push_back(static_cast<char>(bytes >> 8));
+      out.push_back(static_cast<char>(bytes & 0xFF));
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    while (end < utf16.size() && utf16[end] >= 0x80 && tables.Encode(utf16[end]) == 0) ++end;
+    out += IcuFromUtf16(CodePage::Gbk, utf16.substr(i, end - i));
+    i = end;
+  }
+  return out;
+}
+
 template <typename Unit>
 int CopyOut(const std::basic_string<Unit>& converted, Unit* out, int outCapacity) {
   const auto needed = static_cast<int>(converted.size());
@@ -186,8 +183,8 @@ std::u16string GbkToUtf16(std::string_view gbk) { return FastGbkToUtf16(gbk); }
 std::u16string Utf8ToUtf16(std::string_view utf8) { return IcuToUtf16(CodePage::Utf8, utf8); }
 
 std::string Utf16ToGbk(std::u16string_view utf16, bool compositeCheck) {
-  if (!compositeCheck) return IcuFromUtf16(CodePage::Gbk, utf16);
-  return IcuFromUtf16(CodePage::Gbk, ComposeNfc(utf16));
+  if (!compositeCheck || IsAscii(utf16)) return FastUtf16ToGbk(utf16);
+  return FastUtf16ToGbk(ComposeNfc(utf16));
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) { return IcuFromUtf16(CodePage::Utf8, utf16); }
