@@ -34,7 +34,7 @@ class NullWindow : public MainWindow {
 
 // A page of `entries` progress entries with texts of realistic length.
 Text GeneratedPage(int entries) {
-  tools::RepairRecord record{"R2611020137", Gbk("笔记本 K650D-A29"), Gbk("维修中"), {}};
+  tools::RepairRecord record{"R2611020137", Gbk("笔记本 MV-14S"), Gbk("维修中"), {}};
   const Text texts[3] = {Gbk("维修站已收到您的机器，等待检测。"), Gbk("检测完成：主板供电故障，需要更换主板。"),
                          Gbk("维修完成，已通过烤机测试，准备寄回。")};
   record.entries.reserve(static_cast<std::size_t>(entries));

@@ -162,7 +162,7 @@ class DemoServer {
 
 const char kRecords[] =
     "# test records\n"
-    "repair: R2611020137 | 135790 | R2611020137 | 笔记本 K650D | 已寄回客户\n"
+    "repair: R2611020137 | 135790 | R2611020137 | 笔记本 MV-14 | 已寄回客户\n"
     "entry: 2026-11-02 09:41 | 已收到机器。\n"
     "entry: 2026-11-03 14:05 | 检测完成：\"主板\"\\电源 需要更换。\n"
     "\r\n"
@@ -196,7 +196,7 @@ class QueryCliTest : public ::testing::Test {
   DemoServer server_{recordsPath_};
 };
 
-const std::string kFoundSummary = "R2611020137    笔记本 K650D    已寄回客户    目前共有2条记录";
+const std::string kFoundSummary = "R2611020137    笔记本 MV-14    已寄回客户    目前共有2条记录";
 
 TEST_F(QueryCliTest, FoundRecordPrintsSummaryAndRows) {
   const ProcessResult result = Query({"R2611020137", "135790"});

@@ -33,7 +33,7 @@ using tools::RepairRecord;
 // A record of three entries, as the server would send it.
 RepairRecord ThreeEntries() {
   return {Gbk("R2611020137"),
-          Gbk("笔记本 K650D"),
+          Gbk("笔记本 MV-14"),
           Gbk("已寄回客户"),
           {{"2026-11-02 09:41", Gbk("已收到机器。")},
            {"2026-11-03 14:05", Gbk("检测完成，需要更换主板。")},

@@ -22,7 +22,7 @@ TEST(Utf8ToGbkTest, ConvertsByteExact) {
       {"full stop", "\xE3\x80\x82", "\xA1\xA3"},
       {"full-width space", "\xE3\x80\x80", "\xA1\xA1"},
       {"euro sign is byte 80", "\xE2\x82\xAC", "\x80"},
-      {"chinese", "\xE7\xA5\x9E\xE8\x88\x9F", "\xC9\xF1\xD6\xDB"},  // 神舟
+      {"chinese", "\xE4\xB8\xAD\xE6\x96\x87", "\xD6\xD0\xCE\xC4"},  // 中文
       {"ill-formed sequence", "a\xC3(b", "a?(b"},
       {"lone continuation", "\x80", "?"},
       {"truncated at end", "ab\xE3\x80", "ab?"},
