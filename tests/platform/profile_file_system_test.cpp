@@ -50,6 +50,8 @@ struct UnusableCase {
   std::function<void(const fs::path&)> make;
 };
 
+void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
+
 class ProfileUnusableFileTest : public ::testing::TestWithParam<UnusableCase> {};
 
 TEST_P(ProfileUnusableFileTest, ReadsAsMissingAndIsNeverRewritten) {

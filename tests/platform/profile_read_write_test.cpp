@@ -28,6 +28,8 @@ struct ReadCase {
   Text expected;  // "DEFAULT" (cut to the buffer) when the key is not found
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+
 class ProfileReadTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ProfileReadTest, ReadsValueAsTheBufferHoldsIt) {
@@ -118,6 +120,8 @@ struct WriteCase {
   Text after;
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
 class ProfileWriteTest : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(ProfileWriteTest, ChangesOnlyTheOneLine) {
@@ -174,6 +178,8 @@ struct RefusedCase {
   Text key;
   Text value;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class ProfileRefusedWriteTest : public ::testing::TestWithParam<RefusedCase> {};
 
