@@ -129,6 +129,8 @@ struct RefusedClick {
   Text message;
 };
 
+void PrintTo(const RefusedClick& c, std::ostream* os) { *os << c.name; }
+
 class SettingsRefusedClickTest : public SettingsTest, public ::testing::WithParamInterface<RefusedClick> {};
 
 // The checks run whichever way the click turned the box, show their message
@@ -175,6 +177,8 @@ struct OffAtStartUp {
   const char* name;
   Text fileBytes;
 };
+
+void PrintTo(const OffAtStartUp& c, std::ostream* os) { *os << c.name; }
 
 class SettingsOffAtStartUpTest : public SettingsTest, public ::testing::WithParamInterface<OffAtStartUp> {};
 
