@@ -18,14 +18,7 @@ constexpr int kNotFound = -2;
 // page 936 and come back converted to it.
 std::u16string ToEngine(const Text& text) { return platform::GbkToUtf16(text); }
 
-Text FromEngine(std::u16string_view text) {
-  // ASCII is the same in code page 936; only other texts need the converter
-  // (dates and markup, the bulk of what callers read back, never do).
-  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
-    return Text(text.begin(), text.end());
-  }
-  return platform::Utf16ToGbk(text);
-}
+Text FromEngine(std::u16string_view text) { return platform::Utf16ToGbk(text); }
 
 // The 0-based match index for a 1-based number, or nullopt when `n` < 1 (so
 // that n - 1 can never overflow).
