@@ -1,6 +1,5 @@
 #include "extract/regex_object.h"
 
-#include <algorithm>
 #include <climits>
 #include <exception>
 #include <optional>
