@@ -102,7 +102,7 @@ std::size_t WidenAsciiRun(const unsigned char* bytes, std::size_t size, char16_t
 }
 
 std::u16string FastGbkToUtf16(std::string_view gbk) {
-  const GbkTables& tables = GbkTables::Get();
+  GbkTables& tables = GbkTables::Get();
   std::u16string out(gbk.size(), u'\0');
   std::size_t written = 0;
   const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
@@ -177,7 +177,7 @@ std::string IcuFromUtf16(CodePage codePage, std::u16string_view input) {
 // Code page 936 has no shift states, so a run converts alone as it would in
 // the whole text; keeping the run whole keeps surrogate pairs together.
 std::string FastUtf16ToGbk(std::u16string_view utf16) {
-  const GbkTables& tables = GbkTables::Get();
+  GbkTables& tables = GbkTables::Get();
   // Code page 936 takes at most two bytes for a unit (an unmapped one, or a
   // surrogate pair, becomes one "?"), so the output never outgrows this.
   std::string out(utf16.size() * 2, '\0');

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/gbk_tables.h"
 
@@ -12,97 +11,93 @@ namespace {
 struct ConverterCloser {
   void operator()(UConverter* converter) const { ucnv_close(converter); }
 };
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-constexpr char16_t kSeparator = u'\n';  // maps to itself and is never a trail byte
+// Each character of a part goes to ICU followed by LF, all in one call: LF
+// maps to itself, is never a trail byte and always starts a character of its
+// own, so the answer splits cleanly at the LFs into the answers for the
+// single characters.
+constexpr char kSeparator = '\n';
 
-struct Candidate {
-  std::uint16_t bytes;  // as GbkTables::Encode gives them
-};
+Converter OpenGbk() {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter converter(ucnv_open("windows-936", &status));
+  if (U_FAILURE(status)) return nullptr;
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  return converter;
+}
 
 }  // namespace
 
-const GbkTables& GbkTables::Get() {
-  static const GbkTables tables;
+GbkTables& GbkTables::Get() {
+  static GbkTables tables;
   return tables;
 }
 
-// Both tables come from two bulk conversions instead of one call per
-// character, which keeps the start-up cost of every process small:
-//  1. every candidate (each lead byte with each trail byte 40..FE, and the
-//     single bytes 80 and FF), each followed by LF, is decoded at once; a
-//     candidate that yields exactly one unit before its LF is a character;
-//  2. those units, each followed by LF, are encoded at once; a unit that
-//     comes back as exactly its candidate's bytes goes into the encode table.
-GbkTables::GbkTables() {
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open("windows-936", &status));
-  if (U_FAILURE(status)) return;
-  ucnv_setSubstChars(converter.get(), "?", 1, &status);
-
-  std::vector<Candidate> candidates;
-  std::string encoded;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      candidates.push_back({static_cast<std::uint16_t>(lead * 256 + trail)});
-      encoded += {static_cast<char>(lead), static_cast<char>(trail), static_cast<char>(kSeparator)};
+// Row of one lead byte: each trail byte 40..FE after it. A pair that yields
+// exactly one unit is a character; anything else stays 0 for ICU to decide
+// in context.
+void GbkTables::FillDecodeRow(std::size_t row) {
+  const std::lock_guard lock(fillMutex_);
+  if (decodeRowReady_[row].load(std::memory_order_relaxed)) return;
+  if (Converter converter = OpenGbk()) {
+    const char lead = static_cast<char>(kFirstLead + row);
+    std::string input;
+    for (int trail = 0x40; trail <= 0xFE; ++trail) input += {lead, static_cast<char>(trail), kSeparator};
+    std::u16string units(input.size(), u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t count = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(units.data()),
+                                        static_cast<int32_t>(units.size()), input.data(),
+                                        static_cast<int32_t>(input.size()), &status);
+    if (U_SUCCESS(status)) {
+      units.resize(static_cast<std::size_t>(count));
+      std::size_t at = 0;
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        const std::size_t end = units.find(static_cast<char16_t>(kSeparator), at);
+        if (end == std::u16string::npos) break;
+        if (end - at == 1) decode_[row * 256 + static_cast<std::size_t>(trail)] = units[at];
+        at = end + 1;
+      }
     }
   }
-  for (int single : {0x80, 0xFF}) {
-    candidates.push_back({static_cast<std::uint16_t>(single)});
-    encoded += {static_cast<char>(single), static_cast<char>(kSeparator)};
-  }
+  decodeRowReady_[row].store(true, std::memory_order_release);
+}
 
-  std::u16string decoded(encoded.size(), u'\0');
-  status = U_ZERO_ERROR;
-  const int32_t units = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(decoded.data()),
-                                      static_cast<int32_t>(decoded.size()), encoded.data(),
-                                      static_cast<int32_t>(encoded.size()), &status);
-  if (U_FAILURE(status)) return;
-  decoded.resize(static_cast<std::size_t>(units));
-
-  // Step 1: one unit per candidate, or none.
-  std::vector<char16_t> unitOf(candidates.size(), u'\0');
-  std::size_t at = 0;
-  for (std::size_t c = 0; c < candidates.size() && at < decoded.size(); ++c) {
-    const std::size_t end = decoded.find(kSeparator, at);
-    if (end == std::u16string::npos) break;
-    if (end - at == 1) unitOf[c] = decoded[at];
-    at = end + 1;
+// Block of 256 units: the bytes ICU gives for each unit alone, which are the
+// bytes it gives for that unit anywhere (the code page has no shift states).
+// Surrogates stay 0: only a pair of them makes a character.
+void GbkTables::FillEncodeBlock(std::size_t block) {
+  const std::lock_guard lock(fillMutex_);
+  if (encodeBlockReady_[block].load(std::memory_order_relaxed)) return;
+  const bool surrogates = block >= 0xD8 && block <= 0xDF;
+  Converter converter = surrogates ? nullptr : OpenGbk();
+  if (converter) {
+    std::u16string input;
+    for (std::size_t low = 0; low < 256; ++low) {
+      input += static_cast<char16_t>(block * 256 + low);
+      input += static_cast<char16_t>(kSeparator);
+    }
+    std::string bytes(input.size() * 2, '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t count =
+        ucnv_fromUChars(converter.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
+                        reinterpret_cast<const UChar*>(input.data()), static_cast<int32_t>(input.size()), &status);
+    if (U_SUCCESS(status)) {
+      bytes.resize(static_cast<std::size_t>(count));
+      std::size_t at = 0;
+      for (std::size_t low = 0; low < 256; ++low) {
+        // The separator's own unit (in block 0) is ASCII and never looked up.
+        const std::size_t end = bytes.find(kSeparator, at + (block == 0 && low == kSeparator ? 1 : 0));
+        if (end == std::string::npos) break;
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const std::size_t unit = block * 256 + low;
+        if (end - at == 1) encode_[unit] = first;
+        if (end - at == 2) encode_[unit] = static_cast<std::uint16_t>(first * 256 + static_cast<unsigned char>(bytes[at + 1]));
+        at = end + 1;
+      }
+    }
   }
-  for (std::size_t c = 0; c < candidates.size(); ++c) {
-    const std::uint16_t bytes = candidates[c].bytes;
-    if (bytes >= 0x100) decode_[DecodeIndex(bytes >> 8, bytes & 0xFF)] = unitOf[c];
-  }
-
-  // Step 2: the units that encode back to their own bytes.
-  std::u16string roundTrip;
-  std::vector<std::size_t> candidateOf;
-  for (std::size_t c = 0; c < candidates.size(); ++c) {
-    if (unitOf[c] < 0x80 || unitOf[c] == u'\uFFFD') continue;
-    roundTrip += unitOf[c];
-    roundTrip += kSeparator;
-    candidateOf.push_back(c);
-  }
-  std::string back(roundTrip.size() * 2, '\0');
-  status = U_ZERO_ERROR;
-  const int32_t bytes = ucnv_fromUChars(converter.get(), back.data(), static_cast<int32_t>(back.size()),
-                                        reinterpret_cast<const UChar*>(roundTrip.data()),
-                                        static_cast<int32_t>(roundTrip.size()), &status);
-  if (U_FAILURE(status)) return;
-  back.resize(static_cast<std::size_t>(bytes));
-  at = 0;
-  for (const std::size_t c : candidateOf) {
-    const std::size_t end = back.find(static_cast<char>(kSeparator), at);
-    if (end == std::string::npos) break;
-    const std::uint16_t expected = candidates[c].bytes;
-    const std::string_view got(back.data() + at, end - at);
-    const bool same = expected >= 0x100
-                          ? got.size() == 2 && static_cast<unsigned char>(got[0]) == (expected >> 8) &&
-                                static_cast<unsigned char>(got[1]) == (expected & 0xFF)
-                          : got.size() == 1 && static_cast<unsigned char>(got[0]) == expected;
-    if (same) encode_[unitOf[c]] = expected;
-    at = end + 1;
-  }
+  encodeBlockReady_[block].store(true, std::memory_order_release);
 }
 
 }  // namespace morvessa::platform
