@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/query_command.h"
-#include "platform/profile_test_directory.h"
+#include "support/temp_directory.h"
 #include "support/http_test_server.h"
 #include "support/recording_window.h"
 #include "textops/gbk.h"

@@ -16,7 +16,7 @@
 #include "platform/profile_file.h"
 #include "platform/profile_storage.h"
 #include "platform/program_directory.h"
-#include "profile_test_directory.h"
+#include "support/temp_directory.h"
 
 namespace morvessa {
 namespace {

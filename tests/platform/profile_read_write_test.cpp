@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/profile_file.h"
-#include "profile_test_directory.h"
+#include "support/temp_directory.h"
 #include "textops/gbk.h"
 
 namespace morvessa {
