@@ -9,40 +9,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 records=tools/sample-records.txt
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-  done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-wait_for() {
-  local tries=$(($1 * 10))
-  shift
-  until "$@"; do
-    tries=$((tries - 1))
-    ((tries > 0)) || return 1
-    sleep 0.1
-  done
-}
-
-read -r lot phone < <(awk -F'|' '/^repair:/ { sub(/^repair:/, "", $1); gsub(/ /, "", $1); gsub(/ /, "", $2); print $1, $2; exit }' "$records")
-
-"$build/tools/morvessa-demo-server" --port 0 --records "$records" >"$work/server.log" 2>&1 &
-pids+=($!)
-wait_for 10 grep -q "listening on" "$work/server.log"
-port=$(sed -n 's|.*listening on http://127\.0\.0\.1:\([0-9]*\).*|\1|p' "$work/server.log" | head -n 1)
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x500x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_for 10 grep -q '[0-9]' "$work/display"
-export DISPLAY=:$(head -n 1 "$work/display")
+source tests/support/x_demo_session.sh
+read -r lot phone < <(first_repair "$records")
+start_demo_server "$build/tools/morvessa-demo-server" "$records"
+start_xvfb 800x500x24
 
 # A copy without a settings file, so that nothing is queried at start-up.
 cp "$build/src/gui/morvessa" "$work/morvessa"

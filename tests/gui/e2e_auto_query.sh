@@ -20,18 +20,9 @@ for tool in Xvfb xdotool iconv; do
   fi
 done
 
-work=$(mktemp -d)
+source "$(dirname "$0")/../support/x_demo_session.sh"
 app_dir=$work/app
 mkdir "$app_dir"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-  done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*"
@@ -42,35 +33,15 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local seconds=$1
-  shift
-  local tries=$((seconds * 10))
-  until "$@"; do
-    tries=$((tries - 1))
-    ((tries > 0)) || return 1
-    sleep 0.1
-  done
-}
-
 # The first repair of the records file: "repair: LOT | PHONE | ...".
-read -r lot phone < <(awk -F'|' '/^repair:/ { sub(/^repair:/, "", $1); gsub(/ /, "", $1); gsub(/ /, "", $2); print $1, $2; exit }' "$records")
+read -r lot phone < <(first_repair "$records")
 [ -n "$lot" ] && [ -n "$phone" ] || fail "no repair in $records"
 
 # The stand-in server on a port the system picks.
-"$demo_server" --port 0 --records "$records" >"$work/server.log" 2>&1 &
-pids+=($!)
-wait_for 10 grep -q "listening on" "$work/server.log" || fail "the demo server did not start"
-port=$(sed -n 's|.*listening on http://127\.0\.0\.1:\([0-9]*\).*|\1|p' "$work/server.log" | head -n 1)
+start_demo_server "$demo_server" "$records" || fail "the demo server did not start"
 
 # An X server on a free display.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_for 10 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
+start_xvfb 1024x768x24 || fail "Xvfb did not start"
 
 # The program's copy and its settings file (GBK, CR LF lines).
 cp "$program" "$app_dir/morvessa"
