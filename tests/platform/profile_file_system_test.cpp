@@ -92,16 +92,32 @@ TEST(ProfileFileSystem, FileOfExactlyTheLimitIsUsed) {
 
 // --- failing writes lose nothing -----------------------------------------------
 
+// Root writes into read-only directories; then the write is tried by a child
+// process that has given up root for the unprivileged user "nobody".
 TEST(ProfileFileSystem, WriteInReadOnlyDirectoryFailsAndKeepsFile) {
   TestDirectory directory;
-  if (testing::ReadOnlyDirectoriesAreWritable(directory.Path())) {
-    GTEST_SKIP() << "this user writes into read-only directories (root); the full-disk test covers the failure";
-  }
+  const bool asRoot = testing::ReadOnlyDirectoriesAreWritable(directory.Path());
   const auto path = directory.Path() / "settings.ini";
   WriteFileBytes(path, "[s]\r\nk=old\r\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(directory.Path().c_str(), 0555), 0);
-  EXPECT_FALSE(WriteProfileString(path, "s", "k", "new"));
+  if (!asRoot) {
+    EXPECT_FALSE(WriteProfileString(path, "s", "k", "new"));
+  } else {
+    constexpr uid_t kNobody = 65534;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+      ::_exit(WriteProfileString(path, "s", "k", "new") ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write reported success; 2: could not give up root";
+  }
   EXPECT_EQ(ReadFileBytes(path), "[s]\r\nk=old\r\n");
+  EXPECT_EQ(EntryNames(directory.Path()), std::vector<std::string>{"settings.ini"});
 }
 
 // A disk that fills up in the middle of the write, simulated with a file size
