@@ -26,8 +26,9 @@ const SummaryMarkers kSummaryFields[3] = {
 
 constexpr const char* kSummarySeparator = "    ";  // four blanks
 
-// Steps 2 to 7 of a run; ShowRepairRecord does the rest. Every way out of it
-// returns to QueryCommand, which owns the RegexObject.
+// Empties the list, checks the inputs, fetches the page and hands any page but
+// the not-found answer to ShowRepairRecord. Every way out of it returns to
+// QueryCommand, which owns the RegexObject.
 void FetchAndShow(MainWindow& window, RegexObject& regex, const Text& server) {
   // The list is emptied before any check, so that a stopped run leaves it
   // empty too; the caption is left as it is.
