@@ -5,18 +5,13 @@
 // the query does; "GbkToUtf16" is the conversion alone.
 #include <benchmark/benchmark.h>
 
+#include "app/query_command.h"
 #include "extract/regex_object.h"
 #include "platform/codepage.h"
 #include "textops/gbk.h"
 
 namespace morvessa {
 namespace {
-
-const Text& QueryProgressPattern() {
-  static const Text kPattern = Gbk(
-      "        <td width=\"20%\" align=\"center\">(.*?)</td>\r\n        <td>\r\n        \r\n (.*?\\。)<*?");
-  return kPattern;
-}
 
 // A page of about `size` bytes: a summary row, then progress entries (about
 // 170 bytes each, so a 10 MB page holds some 60,000 of them) with CR LF lines.
@@ -42,7 +37,7 @@ void BM_Scan(benchmark::State& state) {
   int matches = 0;
   for (auto _ : state) {
     RegexObject regex;
-    regex.Create(QueryProgressPattern(), page, false, true, true, true);
+    regex.Create(ProgressPattern(), page, false, true, true, true);
     matches = regex.MatchCount();
     benchmark::DoNotOptimize(matches);
   }
@@ -56,7 +51,7 @@ void BM_ScanAndRead(benchmark::State& state) {
   const Text page = MakePage(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     RegexObject regex;
-    regex.Create(QueryProgressPattern(), page, false, true, true, true);
+    regex.Create(ProgressPattern(), page, false, true, true, true);
     int scratch = 0;
     for (int n = 1; n <= regex.MatchCount(); ++n) {
       benchmark::DoNotOptimize(regex.SubmatchText(n, 1, scratch));
